@@ -1,0 +1,3 @@
+#include "tpdu_console.h"
+
+int main() { return run_console(); }
