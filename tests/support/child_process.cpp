@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <cstdio>
+#include <poll.h>
 #include <cstdlib>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -25,6 +26,17 @@ int input_file(const std::string& input) {
     }
     lseek(fd, 0, SEEK_SET);
     return fd;
+}
+
+void wait_for_end(pid_t child, ChildResult& result) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFEXITED(status)) {
+        result.exit_status = WEXITSTATUS(status);
+    }
+    if (WIFSIGNALED(status)) {
+        result.signal_number = WTERMSIG(status);
+    }
 }
 
 } // namespace
@@ -60,13 +72,72 @@ ChildResult run_in_child(const std::string& input, const std::function<int()>& b
         result.output.append(chunk, static_cast<size_t>(n));
     }
     close(output_pipe[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (WIFEXITED(status)) {
-        result.exit_status = WEXITSTATUS(status);
+    wait_for_end(child, result);
+    return result;
+}
+
+InteractiveChild start_child(const std::function<int()>& body) {
+    std::fflush(stdout);
+    int input_pipe[2];
+    int output_pipe[2];
+    if (pipe(input_pipe) != 0 || pipe(output_pipe) != 0) {
+        std::abort();
     }
-    if (WIFSIGNALED(status)) {
-        result.signal_number = WTERMSIG(status);
+    const pid_t child = fork();
+    if (child < 0) {
+        std::abort();
     }
+    if (child == 0) {
+        dup2(input_pipe[0], 0);
+        dup2(output_pipe[1], 1);
+        close(input_pipe[0]);
+        close(input_pipe[1]);
+        close(output_pipe[0]);
+        close(output_pipe[1]);
+        std::exit(body());
+    }
+    close(input_pipe[0]);
+    close(output_pipe[1]);
+    return InteractiveChild{child, input_pipe[1], output_pipe[0], ""};
+}
+
+bool read_until(InteractiveChild& child, const std::string& text, int hang_guard_ms) {
+    for (;;) {
+        if (child.output.size() >= text.size() &&
+            child.output.compare(child.output.size() - text.size(), text.size(), text) == 0) {
+            return true;
+        }
+        struct pollfd readable = {child.output_fd, POLLIN, 0};
+        if (poll(&readable, 1, hang_guard_ms) <= 0) {
+            return false;
+        }
+        char chunk[4096];
+        const ssize_t n = read(child.output_fd, chunk, sizeof chunk);
+        if (n <= 0) {
+            return false;
+        }
+        child.output.append(chunk, static_cast<size_t>(n));
+    }
+}
+
+void send_input(InteractiveChild& child, const std::string& text) {
+    if (write(child.input_fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+        std::abort();
+    }
+}
+
+ChildResult finish_child(InteractiveChild& child) {
+    close(child.input_fd);
+    ChildResult result{child.output, -1, 0};
+    char chunk[4096];
+    for (;;) {
+        const ssize_t n = read(child.output_fd, chunk, sizeof chunk);
+        if (n <= 0) {
+            break;
+        }
+        result.output.append(chunk, static_cast<size_t>(n));
+    }
+    close(child.output_fd);
+    wait_for_end(child.pid, result);
     return result;
 }

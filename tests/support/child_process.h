@@ -16,3 +16,23 @@ struct ChildResult {
 // and whose standard output is captured; the child exits with body's return
 // value unless body ends the process itself.
 ChildResult run_in_child(const std::string& input, const std::function<int()>& body);
+
+// A child whose standard input is a pipe the test writes to while it runs, to
+// see what the program has shown before it waits for input.
+struct InteractiveChild {
+    int pid;
+    int input_fd;   // the write end of the child's standard input
+    int output_fd;  // the read end of the child's standard output
+    std::string output;
+};
+
+InteractiveChild start_child(const std::function<int()>& body);
+
+// Reads the child's output until it ends with text; false when the child
+// ends, or shows nothing more for hang_guard_ms, before that.
+bool read_until(InteractiveChild& child, const std::string& text, int hang_guard_ms = 5000);
+
+void send_input(InteractiveChild& child, const std::string& text);
+
+// Closes the child's input, reads the rest of its output and waits for it.
+ChildResult finish_child(InteractiveChild& child);

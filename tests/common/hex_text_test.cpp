@@ -1,0 +1,246 @@
+#include "child_process.h"
+#include "hex_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string hex_of(const std::string& bytes) {
+    std::string text;
+    char pair[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(pair, sizeof pair, "%02X ", c);
+        text += pair;
+    }
+    return text;
+}
+
+void fill_line(LineBuffer& line, const char* text) {
+    std::memset(line, 0, sizeof line);
+    std::strncpy(line, text, line_max_length);
+}
+
+TEST(HexDigitValue, FollowsTheTwoFormulasForEveryCode) {
+    for (int code = 0; code < 256; ++code) {
+        SCOPED_TRACE(code);
+        const int expected = code <= 0x39 ? (code - 0x30) & 0xFF : (code - 0x37) & 0xFF;
+        EXPECT_EQ(hex_digit_value(static_cast<char>(code)), expected);
+    }
+}
+
+TEST(HexDigitValue, NamedCharacters) {
+    struct Case {
+        char c;
+        int value;
+    };
+    const Case cases[] = {{'0', 0},    {'9', 9},    {'A', 10},   {'F', 15},  {'a', 0x2A},
+                          {'f', 0x2F}, {' ', 0xF0}, {'\0', 0xD0}, {':', 3},   {'@', 9}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(1, c.c));
+        EXPECT_EQ(hex_digit_value(c.c), c.value);
+    }
+}
+
+TEST(HexPairToByte, ReadsFixedPositionsWhateverTheSeparators) {
+    struct Case {
+        const char* line;
+        int position;
+        int value;
+    };
+    const Case cases[] = {
+        {"3F 00", 0, 0x3F}, {"3F 00", 3, 0x00}, {"3F-00", 3, 0x00}, {"a0", 0, 0xA0},
+        {"0a", 0, 0x2A},    {"FF", 0, 0xFF},    {"A4", 0, 0xA4},    {"00 11 22 3C", 9, 0x3C},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.line) + " @" + std::to_string(c.position));
+        LineBuffer line;
+        fill_line(line, c.line);
+        EXPECT_EQ(hex_pair_to_byte(line, c.position), c.value);
+    }
+}
+
+TEST(HexPairToByte, LastPairOfAFullLine) {
+    LineBuffer line;
+    std::memset(line, 0, sizeof line);
+    line[253] = 'C';
+    line[254] = '3';
+    EXPECT_EQ(hex_pair_to_byte(line, 253), 0xC3);
+}
+
+TEST(IsHexPair, OnlyUpperCaseDigits) {
+    struct Case {
+        const char* text;
+        bool pair;
+    };
+    const Case cases[] = {{"09", true}, {"AF", true},  {"af", false}, {"0G", false},
+                          {"0", false}, {" 0", false}, {":0", false}, {"@A", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        LineBuffer line;
+        fill_line(line, c.text);
+        EXPECT_EQ(is_hex_pair(line, 0), c.pair);
+    }
+}
+
+TEST(PrintHexByte, EveryByteAsTwoUpperCaseDigitsAndASpace) {
+    const ChildResult result = run_in_child("", [] {
+        for (int b = 0; b < 256; ++b) {
+            print_hex_byte(static_cast<std::uint8_t>(b));
+        }
+        return 0;
+    });
+    std::string all_bytes;
+    for (int b = 0; b < 256; ++b) {
+        all_bytes += static_cast<char>(b);
+    }
+    EXPECT_EQ(result.output, hex_of(all_bytes));
+    EXPECT_EQ(result.output.substr(0, 3), "00 ");
+    EXPECT_EQ(result.output.substr(5 * 3, 3), "05 ");
+    EXPECT_EQ(result.output.substr(0xAB * 3, 3), "AB ");
+}
+
+// _exit skips the flush at exit: what is not flushed by the print itself is lost.
+TEST(Printing, EveryPrintIsFlushedBeforeItReturns) {
+    const ChildResult result = run_in_child("", [] {
+        print_text("-> ");
+        print_hex_byte(0x3F);
+        sound_bel();
+        _exit(0);
+        return 0;
+    });
+    EXPECT_EQ(result.output, "-> 3F \a");
+}
+
+// Reads every line of the input and reports each as "[text]" with its outcome.
+int echo_lines() {
+    LineBuffer line;
+    std::memset(line, '#', sizeof line);
+    for (;;) {
+        const LineRead outcome = read_line_bounded(line);
+        if (outcome == LineRead::EndOfInput) {
+            print_text("<end>");
+            return 0;
+        }
+        print_text(outcome == LineRead::TooLong ? "long[" : "[");
+        print_text(line);
+        print_text("]");
+    }
+}
+
+TEST(ReadLine, SplitsTheInputIntoLines) {
+    struct Case {
+        const char* name;
+        std::string input;
+        std::string lines;
+    };
+    const std::string long_line(300, 'A');
+    const std::string full_line(255, 'B');
+    const Case cases[] = {
+        {"plain lines", "3F 00\nA4\n", "[3F 00][A4]<end>"},
+        {"empty line", "\n\n", "[][]<end>"},
+        {"carriage return before line feed", "00 A4\r\n\r\n", "[00 A4][]<end>"},
+        {"carriage return inside kept", "A\rB\n", "[A\rB]<end>"},
+        {"last line without line feed", "00\n11", "[00][11]<end>"},
+        {"no input at all", "", "<end>"},
+        {"255 characters fit", full_line + "\n", "[" + full_line + "]<end>"},
+        {"255 characters and CR LF fit", full_line + "\r\n", "[" + full_line + "]<end>"},
+        {"over-long line cut, its rest dropped", long_line + "\nNEXT\n",
+         "long[" + long_line.substr(0, 255) + "][NEXT]<end>"},
+        {"over-long line at end of input", long_line, "long[" + long_line.substr(0, 255) + "]<end>"},
+        {"NUL byte inside a line", std::string("AB\0CD\nEF\n", 9), "[AB][EF]<end>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(run_in_child(c.input, echo_lines).output, c.lines);
+    }
+}
+
+TEST(ReadLine, WritesOnlyTheLineAndItsZeroByte) {
+    const ChildResult result = run_in_child("AB\n", [] {
+        LineBuffer line;
+        std::memset(line, 'x', sizeof line);
+        read_line(line);
+        const bool rest_untouched = line[3] == 'x' && line[255] == 'x';
+        print_text(std::strcmp(line, "AB") == 0 && rest_untouched ? "ok" : "bad");
+        return 0;
+    });
+    EXPECT_EQ(result.output, "ok");
+}
+
+TEST(ReadLine, EndOfInputLeavesTheBufferAsItWas) {
+    const ChildResult result = run_in_child("", [] {
+        LineBuffer line;
+        std::memset(line, 'x', sizeof line);
+        const bool read = read_line(line);
+        bool untouched = true;
+        for (char c : line) {
+            untouched = untouched && c == 'x';
+        }
+        print_text(!read && untouched ? "ok" : "bad");
+        return 0;
+    });
+    EXPECT_EQ(result.output, "ok");
+}
+
+TEST(ReadLine, OverLongLineNeverWritesPastTheBuffer) {
+    struct Guarded {
+        LineBuffer line;
+        char guard[16];
+    };
+    const ChildResult result = run_in_child(std::string(1000, '7') + "\n", [] {
+        Guarded guarded;
+        std::memset(&guarded, 'g', sizeof guarded);
+        read_line(guarded.line);
+        bool guard_intact = true;
+        for (char c : guarded.guard) {
+            guard_intact = guard_intact && c == 'g';
+        }
+        print_text(guard_intact && guarded.line[255] == '\0' ? "ok" : "bad");
+        return 0;
+    });
+    EXPECT_EQ(result.output, "ok");
+}
+
+// On a pipe, read_key takes the character right after the last line: nothing
+// is lost to read-ahead between the two readers.
+TEST(ReadKey, TakesTheNextCharacterOfTheSameStream) {
+    const ChildResult result = run_in_child("KEY LINE\nCrest\n", [] {
+        LineBuffer line;
+        read_line(line);
+        const char key = read_key();
+        read_line(line);
+        char text[300];
+        std::snprintf(text, sizeof text, "%c|%s", key, line);
+        print_text(text);
+        return 0;
+    });
+    EXPECT_EQ(result.output, "C|rest");
+}
+
+TEST(ReadKey, EndOfInputIsToldApart) {
+    const ChildResult result = run_in_child("", [] {
+        char key = 'x';
+        const bool got = try_read_key(key);
+        print_text(!got && read_key() == '\0' ? "end" : "key");
+        return 0;
+    });
+    EXPECT_EQ(result.output, "end");
+}
+
+TEST(WaitForKey, ReturnsAtOnceOnAPipeAndConsumesNothing) {
+    const ChildResult result = run_in_child("Z", [] {
+        wait_for_key();
+        wait_for_key();
+        char text[2] = {read_key(), '\0'};
+        print_text(text);
+        return 0;
+    });
+    EXPECT_EQ(result.output, "Z");
+}
+
+} // namespace
