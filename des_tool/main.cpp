@@ -1,0 +1,3 @@
+#include "des_tool.h"
+
+int main() { return run_des_tool(); }

@@ -1,0 +1,3 @@
+#include "mac_tool.h"
+
+int main() { return run_mac_tool(); }
