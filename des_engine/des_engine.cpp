@@ -11,24 +11,23 @@ constexpr int round_count = 16;
 constexpr int sbox_count = 8;
 constexpr int sbox_size = 64;  // entries of one box in sbox_table
 
-// Copies the table's source bits into the bits of one target byte.
-inline std::uint8_t permuted_byte(const std::uint8_t* source, const std::uint8_t* table_row) {
-    unsigned value = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-        const unsigned entry = table_row[bit];
+// Copies source bits into target as the table says. The output bits gather in
+// one word, output bit 1 at its top, so that no bit waits for the one before.
+inline void permute_bits_inline(const std::uint8_t* source, std::uint8_t* target,
+                                const std::uint8_t* table, int bit_count) {
+    std::uint64_t value = 0;
+#pragma GCC unroll 64
+    for (int i = 0; i < bit_count; ++i) {
+        const unsigned entry = table[i];
         // An entry of 0 reads source bit 1 and masks it off, with no branch.
         const unsigned named = entry != 0 ? 1U : 0U;
         const unsigned index = entry - named;
-        const unsigned source_bit = (source[index >> 3] & bit_mask[index & 7]) != 0 ? 1U : 0U;
-        value = (value << 1) | (source_bit & named);
+        const unsigned source_bit = (source[index >> 3] & bit_mask[index & 7]) != 0 ? named : 0U;
+        value |= std::uint64_t{source_bit} << (63 - i);
     }
-    return static_cast<std::uint8_t>(value);
-}
-
-inline void permute_bits_inline(const std::uint8_t* source, std::uint8_t* target,
-                                const std::uint8_t* table, int bit_count) {
+#pragma GCC unroll 8
     for (int byte = 0; byte < bit_count / 8; ++byte) {
-        target[byte] = permuted_byte(source, table + 8 * byte);
+        target[byte] = static_cast<std::uint8_t>(value >> (56 - 8 * byte));
     }
 }
 
