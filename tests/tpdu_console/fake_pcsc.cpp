@@ -65,7 +65,9 @@ FakePcsc& fake_pcsc_reset() {
 
 void fake_pcsc_answer(int command, const std::uint8_t* bytes, DWORD length) {
     FakeExchange& exchange = shared_state()->exchanges[command];
-    std::memcpy(exchange.answer, bytes, length);
+    if (length > 0) {
+        std::memcpy(exchange.answer, bytes, length);
+    }
     exchange.answer_length = length;
 }
 
@@ -135,12 +137,17 @@ LONG SCardTransmit(SCARDHANDLE card, const SCARD_IO_REQUEST* send_pci, LPCBYTE s
     if (result != SCARD_S_SUCCESS) {
         return result;
     }
-    // As a real layer: an answer that does not fit the in-out length fails.
-    if (exchange.answer_length > *receive_length) {
-        return SCARD_E_INSUFFICIENT_BUFFER;
+    DWORD copied = exchange.answer_length;
+    if (copied > *receive_length) {
+        if (!state.cut_long_answers) {
+            return SCARD_E_INSUFFICIENT_BUFFER;
+        }
+        copied = *receive_length;
     }
-    std::memcpy(receive_buffer, exchange.answer, exchange.answer_length);
-    *receive_length = exchange.answer_length;
+    if (copied > 0) {
+        std::memcpy(receive_buffer, exchange.answer, copied);
+    }
+    *receive_length = state.report_uncut_length ? exchange.answer_length : copied;
     return SCARD_S_SUCCESS;
 }
 

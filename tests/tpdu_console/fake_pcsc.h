@@ -45,6 +45,12 @@ struct FakePcsc {
     DWORD disposition;
     bool handles_match;  // every call got the handles handed out before
 
+    // A real layer fails a transmit whose answer does not fit the in-out
+    // length. For the fuzz target the fake can instead cut the answer to the
+    // length, and even report the uncut length, as a faulty layer would.
+    bool cut_long_answers;
+    bool report_uncut_length;
+
     FakeExchange exchanges[fake_max_commands];
     int transmit_count;
 };
