@@ -49,12 +49,16 @@ void openssl_set_key_and_encrypt(benchmark::State& state) {
 BENCHMARK(engine_encrypt_block)->Name(engine_name);
 BENCHMARK(openssl_set_key_and_encrypt)->Name(openssl_name);
 
-// The console report, keeping the time per block of each benchmark.
+// The console report, keeping the time per block of each benchmark: of its
+// single run, or the median when runs are repeated.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            const std::string name = run.benchmark_name();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") {
+                continue;
+            }
+            const std::string& name = run.run_name.function_name;
             if (name == engine_name) {
                 engine_ns = run.GetAdjustedRealTime();
             }
