@@ -68,6 +68,28 @@ int line_length(const LineBuffer& line) {
     return length;
 }
 
+bool read_hex_bytes(const char* prompt, LineBuffer& line, std::uint8_t* bytes, int count) {
+    for (;;) {
+        print_text(prompt);
+        if (!read_line(line)) {
+            return false;
+        }
+        // The last pair must lie within the line itself, never behind its end.
+        bool holds_pairs = line_length(line) >= 3 * count - 1;
+        for (int n = 0; holds_pairs && n < count; ++n) {
+            holds_pairs = is_hex_pair(line, 3 * n);
+        }
+        if (holds_pairs) {
+            break;
+        }
+        sound_bel();
+    }
+    for (int n = 0; n < count; ++n) {
+        bytes[n] = hex_pair_to_byte(line, 3 * n);
+    }
+    return true;
+}
+
 void print_hex_byte(std::uint8_t b) {
     // Lower-case base-16 text, a '0' in front of a single digit, letters made
     // upper case.

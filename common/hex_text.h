@@ -36,10 +36,18 @@ std::uint8_t hex_digit_value(char c);
 std::uint8_t hex_pair_to_byte(const LineBuffer& line, int position);
 
 // True when line[position] and line[position + 1] are both '0'-'9' or 'A'-'F'.
+// It does not look at the line's length: bytes an earlier, longer line left
+// after the zero byte can pass it, so callers bound position by line_length.
 bool is_hex_pair(const LineBuffer& line, int position);
 
 // Length of the zero-terminated line (at most 255).
 int line_length(const LineBuffer& line);
+
+// Prints prompt and reads lines until one holds count upper-case hex pairs at
+// positions 0, 3, 6, ... (the characters between them are not looked at), then
+// converts them into bytes[0..count-1]. Each refused line is answered with BEL
+// and the prompt again. False at end of input, bytes untouched. count <= 85.
+bool read_hex_bytes(const char* prompt, LineBuffer& line, std::uint8_t* bytes, int count);
 
 // Prints b as two upper-case hex digits and a space, e.g. "3F ".
 void print_hex_byte(std::uint8_t b);

@@ -10,43 +10,6 @@ namespace {
 
 constexpr char encrypt_choice = 'C';
 
-// True when the line holds count upper-case hex pairs at positions 0, 3, ...;
-// the characters between them are not looked at.
-template <int count>
-bool holds_hex_pairs(const LineBuffer& line) {
-    // The last pair ends at 3 * count - 2; without this, a short line would
-    // pass on what an earlier, longer line left behind its end.
-    if (line_length(line) < 3 * count - 1) {
-        return false;
-    }
-    for (int n = 0; n < count; ++n) {
-        if (!is_hex_pair(line, 3 * n)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Prints prompt and reads lines until one holds the bytes, sounding BEL and
-// prompting again on each refused line. False at end of input.
-template <int count>
-bool prompt_for_bytes(const char* prompt, LineBuffer& line, std::uint8_t (&bytes)[count]) {
-    for (;;) {
-        print_text(prompt);
-        if (!read_line(line)) {
-            return false;
-        }
-        if (holds_hex_pairs<count>(line)) {
-            break;
-        }
-        sound_bel();
-    }
-    for (int n = 0; n < count; ++n) {
-        bytes[n] = hex_pair_to_byte(line, 3 * n);
-    }
-    return true;
-}
-
 } // namespace
 
 int run_des_tool() {
@@ -55,8 +18,8 @@ int run_des_tool() {
     std::uint8_t block[8];
 
     print_text("Algoritmo DES\n\n");
-    if (!prompt_for_bytes("Digitare chiave : ", line, key) ||
-        !prompt_for_bytes("Digitare dato da criptare : ", line, block)) {
+    if (!read_hex_bytes("Digitare chiave : ", line, key, sizeof key) ||
+        !read_hex_bytes("Digitare dato da criptare : ", line, block, sizeof block)) {
         return 1;
     }
     set_current_key(key);

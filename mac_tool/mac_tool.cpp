@@ -7,43 +7,6 @@ namespace {
 
 constexpr int mac_size = 4;
 
-// True when the line holds count upper-case hex pairs at positions 0, 3, ...;
-// the characters between them are not looked at.
-template <int count>
-bool holds_hex_pairs(const LineBuffer& line) {
-    // The last pair ends at 3 * count - 2; without this, a short line would
-    // pass on what an earlier, longer line left behind its end.
-    if (line_length(line) < 3 * count - 1) {
-        return false;
-    }
-    for (int n = 0; n < count; ++n) {
-        if (!is_hex_pair(line, 3 * n)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Prints prompt and reads lines until one holds the bytes, sounding BEL and
-// prompting again on each refused line. False at end of input.
-template <int count>
-bool prompt_for_bytes(const char* prompt, LineBuffer& line, std::uint8_t (&bytes)[count]) {
-    for (;;) {
-        print_text(prompt);
-        if (!read_line(line)) {
-            return false;
-        }
-        if (holds_hex_pairs<count>(line)) {
-            break;
-        }
-        sound_bel();
-    }
-    for (int n = 0; n < count; ++n) {
-        bytes[n] = hex_pair_to_byte(line, 3 * n);
-    }
-    return true;
-}
-
 } // namespace
 
 void compute_mac(std::uint8_t (&data)[16]) {
@@ -62,8 +25,8 @@ int run_mac_tool() {
     std::uint8_t data[16];
 
     print_text("Calcolo del MAC\n\n");
-    if (!prompt_for_bytes("Digitare chiave : ", line, key) ||
-        !prompt_for_bytes("Digitare dato di 16 bytes : ", line, data)) {
+    if (!read_hex_bytes("Digitare chiave : ", line, key, sizeof key) ||
+        !read_hex_bytes("Digitare dato di 16 bytes : ", line, data, sizeof data)) {
         return 1;
     }
     set_current_key(key);
