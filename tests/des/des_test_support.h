@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <random>
 #include <string>
 
 // The eight bytes of value, most significant first: 0x0123... gives 01 23 ...
@@ -35,3 +36,9 @@ inline std::string hex_text(std::uint64_t value) {
     store_big_endian(value, bytes);
     return hex_text(bytes);
 }
+
+// Seeded, so that a failure can be reproduced.
+inline constexpr std::uint64_t random_seed = 0x5EED'0DE5'2024'0001;
+
+inline void random_bytes(std::mt19937_64& random, std::uint8_t (&bytes)[8]) { store_big_endian(random(), bytes); }
+
