@@ -18,13 +18,18 @@ probe="$build_dir/testcard/reader_probe"
 export PCSC_STACK_STATE
 PCSC_STACK_STATE=$(mktemp -u /tmp/demo_pcscd.XXXXXX)
 card_pid=
+no_virtual=
 
+# shellcheck disable=SC2317 # called by the trap
 stop_started() {
     if [ -n "$card_pid" ]; then
         kill "$card_pid" 2>/dev/null || true
         wait "$card_pid" 2>/dev/null || true
     fi
     bash scripts/pcsc_stack.sh stop
+    if [ -n "$no_virtual" ]; then
+        rmdir "$no_virtual"
+    fi
 }
 trap stop_started EXIT
 
