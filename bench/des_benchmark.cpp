@@ -52,7 +52,7 @@ BENCHMARK(openssl_set_key_and_encrypt)->Name(openssl_name);
 // The console report, keeping the time per block of each benchmark: of its
 // single run, or the median when runs are repeated.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") {
@@ -61,8 +61,7 @@ public:
             const std::string& name = run.run_name.function_name;
             if (name == engine_name) {
                 engine_ns = run.GetAdjustedRealTime();
-            }
-            else if (name == openssl_name) {
+            } else if (name == openssl_name) {
                 openssl_ns = run.GetAdjustedRealTime();
             }
         }

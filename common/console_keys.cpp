@@ -39,8 +39,7 @@ bool try_read_key(char& key) {
     if (!has_pending()) {
         if (stdin_is_console()) {
             store_pending(read_console_key(pending, sizeof pending));
-        }
-        else {
+        } else {
             store_pending(read_standard_input(pending, sizeof pending));
         }
         if (!has_pending()) {

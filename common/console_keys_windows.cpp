@@ -19,9 +19,21 @@ HANDLE input_handle() { return GetStdHandle(STD_INPUT_HANDLE); }
 
 bool is_modifier(WORD virtual_key) {
     switch (virtual_key) {
-    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_CAPITAL: case VK_NUMLOCK:
-    case VK_SCROLL: case VK_LSHIFT: case VK_RSHIFT: case VK_LCONTROL: case VK_RCONTROL:
-    case VK_LMENU: case VK_RMENU: case VK_LWIN: case VK_RWIN: case VK_APPS:
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_CAPITAL:
+    case VK_NUMLOCK:
+    case VK_SCROLL:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
         return true;
     default:
         return false;
@@ -57,7 +69,7 @@ bool stdin_is_console() {
 long read_standard_input(unsigned char* into, long capacity) {
     DWORD count = 0;
     if (!ReadFile(input_handle(), into, static_cast<DWORD>(capacity), &count, nullptr)) {
-        return 0;  // a closed pipe is the end of input
+        return 0; // a closed pipe is the end of input
     }
     return static_cast<long>(count);
 }

@@ -14,7 +14,7 @@ bool is_hex_digit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= '
 } // namespace
 
 LineRead read_line_bounded(LineBuffer& line) {
-    long read_count = 0;  // characters before the line feed
+    long read_count = 0; // characters before the line feed
     bool last_was_carriage_return = false;
     for (;;) {
         const int c = next_input_char();

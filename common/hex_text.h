@@ -12,10 +12,10 @@ constexpr int line_max_length = line_buffer_size - 1;
 using LineBuffer = char[line_buffer_size];
 
 enum class LineRead {
-    Line,       // a line was stored
-    TooLong,    // a line of more than 255 characters: its first 255 were
-                // stored and the rest of it was read and discarded
-    EndOfInput  // nothing was read; the buffer is untouched
+    Line,      // a line was stored
+    TooLong,   // a line of more than 255 characters: its first 255 were
+               // stored and the rest of it was read and discarded
+    EndOfInput // nothing was read; the buffer is untouched
 };
 
 // Reads standard input up to the next line feed into line[0..], dropping the

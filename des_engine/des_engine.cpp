@@ -6,10 +6,10 @@ namespace {
 
 constexpr int block_size = 8;
 constexpr int half_block_size = 4;
-constexpr int half_key_size = 4;  // bytes of C or of D in KeyHalves
+constexpr int half_key_size = 4; // bytes of C or of D in KeyHalves
 constexpr int round_count = 16;
 constexpr int sbox_count = 8;
-constexpr int sbox_size = 64;  // entries of one box in sbox_table
+constexpr int sbox_size = 64; // entries of one box in sbox_table
 
 // Copies source bits into target as the table says. The output bits gather in
 // one word, output bit 1 at its top, so that no bit waits for the one before.
@@ -91,7 +91,8 @@ inline void des_round(std::uint8_t (&left)[half_block_size], std::uint8_t (&righ
 }
 
 // IP of the block into L and R, and PC-1 of the current key into the halves.
-inline void start_block(const std::uint8_t (&block)[block_size], std::uint8_t (&left)[half_block_size],
+inline void start_block(const std::uint8_t (&block)[block_size],
+                        std::uint8_t (&left)[half_block_size],
                         std::uint8_t (&right)[half_block_size], KeyHalves& halves) {
     std::uint8_t permuted[block_size];
     permute_bits_inline(block, permuted, ip_table, 64);
@@ -104,7 +105,8 @@ inline void start_block(const std::uint8_t (&block)[block_size], std::uint8_t (&
 
 // IP^-1 of R || L over the caller's block.
 inline void finish_block(const std::uint8_t (&left)[half_block_size],
-                         const std::uint8_t (&right)[half_block_size], std::uint8_t (&block)[block_size]) {
+                         const std::uint8_t (&right)[half_block_size],
+                         std::uint8_t (&block)[block_size]) {
     std::uint8_t swapped[block_size];
     for (int i = 0; i < half_block_size; ++i) {
         swapped[i] = right[i];
@@ -137,8 +139,9 @@ void rotate_halves_right(KeyHalves& halves, int round) {
 void substitute_sboxes(const std::uint8_t (&groups)[8], std::uint8_t (&out)[4]) {
     // Boxes 2k and 2k + 1 fill the high and low halves of out[k].
     for (int k = 0; k < sbox_count / 2; ++k) {
-        const unsigned high = sbox_value(2 * k, groups[2 * k]);
-        const unsigned low = sbox_value(2 * k + 1, groups[2 * k + 1]);
+        const int even_box = 2 * k;
+        const unsigned high = sbox_value(even_box, groups[even_box]);
+        const unsigned low = sbox_value(even_box + 1, groups[even_box + 1]);
         out[k] = static_cast<std::uint8_t>((high << 4) | low);
     }
 }

@@ -33,8 +33,7 @@ int run_des_tool() {
     std::fflush(stdout);
     if (choice == encrypt_choice) {
         des_encrypt_block(block);
-    }
-    else {
+    } else {
         des_decrypt_block(block);
     }
 

@@ -45,6 +45,8 @@ long read_standard_input(unsigned char* into, long capacity) {
     return static_cast<long>(count);
 }
 
-long read_console_key(unsigned char* into, long capacity) { return read_standard_input(into, capacity); }
+long read_console_key(unsigned char* into, long capacity) {
+    return read_standard_input(into, capacity);
+}
 
 void wait_console_key_pending() {}

@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     build_tpdu(line, tpdu);
     const std::uint32_t pairs_on_line = static_cast<std::uint32_t>(line_length(line) + 2) / 3;
-    if (tpdu.send_length < 5 || tpdu.send_length > pairs_on_line ||
-        tpdu.expected_length < 2 || tpdu.expected_length > receive_buffer_size) {
+    if (tpdu.send_length < 5 || tpdu.send_length > pairs_on_line || tpdu.expected_length < 2 ||
+        tpdu.expected_length > receive_buffer_size) {
         std::abort();
     }
     for (std::uint32_t i = 0; i < tpdu.send_length; ++i) {

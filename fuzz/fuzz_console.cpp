@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.cut_long_answers = true;
     state.report_uncut_length = provider.ConsumeBool();
     for (int command = 0; command < fake_max_commands; ++command) {
-        const std::vector<std::uint8_t> answer =
-            provider.ConsumeBytes<std::uint8_t>(provider.ConsumeIntegralInRange<int>(0, fake_max_bytes));
+        const std::vector<std::uint8_t> answer = provider.ConsumeBytes<std::uint8_t>(
+            provider.ConsumeIntegralInRange<int>(0, fake_max_bytes));
         fake_pcsc_answer(command, answer.data(), static_cast<DWORD>(answer.size()));
     }
     const std::size_t chunk = provider.ConsumeIntegralInRange<std::size_t>(1, 300);

@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         ++lines;
-        if (!guards_intact(guarded) || std::memchr(guarded.line, 0, sizeof guarded.line) == nullptr) {
+        if (!guards_intact(guarded) ||
+            std::memchr(guarded.line, 0, sizeof guarded.line) == nullptr) {
             std::abort();
         }
         if (outcome == LineRead::TooLong && guarded.line[line_max_length] != '\0') {

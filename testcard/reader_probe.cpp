@@ -95,13 +95,11 @@ int wait_for_state(const char* reader, bool want_present, long seconds) {
                 return 0;
             }
             state.dwCurrentState = event & ~static_cast<DWORD>(SCARD_STATE_CHANGED);
-        }
-        else if (result == SCARD_E_UNKNOWN_READER) {
+        } else if (result == SCARD_E_UNKNOWN_READER) {
             // Not listed yet: ask again a little later.
             state.dwCurrentState = SCARD_STATE_UNAWARE;
             usleep(poll_ms * 1000);
-        }
-        else {
+        } else {
             fail("SCardGetStatusChange", result);
         }
     }
@@ -140,7 +138,7 @@ int main(int argc, char** argv) {
         if (!present && std::strcmp(argv[3], "absent") != 0) {
             usage();
         }
-        return wait_for_state(argv[2], present, std::atol(argv[4]));
+        return wait_for_state(argv[2], present, std::strtol(argv[4], nullptr, 10));
     }
     if (argc == 3 && std::strcmp(argv[1], "hold") == 0) {
         return hold_card(argv[2]);

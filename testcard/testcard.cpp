@@ -40,14 +40,14 @@ constexpr std::uint8_t ins_read_record = 0xB2;
 constexpr std::uint8_t ins_get_response = 0xC0;
 
 constexpr std::size_t header_size = 5;
-constexpr std::uint8_t filler_byte = 0xEE;  // the bytes of an over-long answer
+constexpr std::uint8_t filler_byte = 0xEE; // the bytes of an over-long answer
 
 // ATRs: T=0 only (no interface bytes, so T=0 is implied), and T=1 only
 // (TD1 = 01 names T=1, followed by the check byte).
 const Bytes atr_t0 = {0x3B, 0x02, 0x14, 0x50};
 const Bytes atr_t1 = {0x3B, 0x80, 0x01, 0x81};
 
-const Bytes pin_code = {0x31, 0x32, 0x33, 0x34, 0xFF, 0xFF, 0xFF, 0xFF};  // "1234"
+const Bytes pin_code = {0x31, 0x32, 0x33, 0x34, 0xFF, 0xFF, 0xFF, 0xFF}; // "1234"
 constexpr int pin_tries = 3;
 constexpr std::uint8_t pin_reference = 0x01;
 
@@ -56,25 +56,26 @@ constexpr std::size_t record_size = 10;
 struct CardFile {
     std::uint16_t id;
     const char* name;
-    Bytes fci;                    // the answer of GET RESPONSE after SELECT
-    std::vector<Bytes> records;   // linear fixed records, empty when none
+    Bytes fci;                  // the answer of GET RESPONSE after SELECT
+    std::vector<Bytes> records; // linear fixed records, empty when none
 };
 
 // The card's files. Any of them can be selected from anywhere.
 const std::vector<CardFile> card_files = {
-    {0x3F00, "MF",
-     {0x62, 0x0A, 0x82, 0x01, 0x38, 0x83, 0x02, 0x3F, 0x00, 0x8A, 0x01, 0x05},
+    {0x3F00, "MF", {0x62, 0x0A, 0x82, 0x01, 0x38, 0x83, 0x02, 0x3F, 0x00, 0x8A, 0x01, 0x05}, {}},
+    {0x2FE2,
+     "EF serial number",
+     {0x62, 0x0E, 0x82, 0x01, 0x01, 0x83, 0x02, 0x2F, 0xE2, 0x80, 0x02, 0x00, 0x0A, 0x8A, 0x01,
+      0x05},
      {}},
-    {0x2FE2, "EF serial number",
-     {0x62, 0x0E, 0x82, 0x01, 0x01, 0x83, 0x02, 0x2F, 0xE2, 0x80, 0x02, 0x00, 0x0A, 0x8A,
-      0x01, 0x05},
-     {}},
-    {0x7F10, "DF application",
+    {0x7F10,
+     "DF application",
      {0x62, 0x0A, 0x82, 0x01, 0x38, 0x83, 0x02, 0x7F, 0x10, 0x8A, 0x01, 0x05},
      {}},
-    {0x6F3A, "EF records",
-     {0x62, 0x0E, 0x82, 0x05, 0x02, 0x21, 0x00, 0x0A, 0x03, 0x83, 0x02, 0x6F, 0x3A, 0x8A,
-      0x01, 0x05},
+    {0x6F3A,
+     "EF records",
+     {0x62, 0x0E, 0x82, 0x05, 0x02, 0x21, 0x00, 0x0A, 0x03, 0x83, 0x02, 0x6F, 0x3A, 0x8A, 0x01,
+      0x05},
      {{'R', 'E', 'C', 'O', 'R', 'D', '-', '0', '0', '1'},
       {'R', 'E', 'C', 'O', 'R', 'D', '-', '0', '0', '2'},
       {'R', 'E', 'C', 'O', 'R', 'D', '-', '0', '0', '3'}}},
@@ -83,26 +84,25 @@ const std::vector<CardFile> card_files = {
 struct Options {
     int port = 35963;
     bool t1_only = false;
-    int extra_bytes = 0;       // bytes added to every answer before the status
-    long drop_after = -1;      // commands answered before the card is pulled out
-                               // (right after the last answer)
-    int delay_ms = 0;          // wait before every answer
-    std::uint32_t seed = 1;    // of the GET CHALLENGE generator
-    std::string log_path;      // every command received, as hex, one per line
+    int extra_bytes = 0;    // bytes added to every answer before the status
+    long drop_after = -1;   // commands answered before the card is pulled out
+                            // (right after the last answer)
+    int delay_ms = 0;       // wait before every answer
+    std::uint32_t seed = 1; // of the GET CHALLENGE generator
+    std::string log_path;   // every command received, as hex, one per line
 };
 
 struct CardState {
     const CardFile* current = nullptr;
-    Bytes pending_response;    // what GET RESPONSE returns
+    Bytes pending_response; // what GET RESPONSE returns
     int tries_left = pin_tries;
     bool pin_verified = false;
     std::uint32_t generator = 1;
 };
 
 [[noreturn]] void usage() {
-    std::fprintf(stderr,
-                 "usage: testcard [--port N] [--t1] [--extra-bytes N] [--drop-after N]\n"
-                 "                [--delay-ms N] [--seed N] [--log FILE]\n");
+    std::fprintf(stderr, "usage: testcard [--port N] [--t1] [--extra-bytes N] [--drop-after N]\n"
+                         "                [--delay-ms N] [--seed N] [--log FILE]\n");
     std::exit(2);
 }
 
@@ -124,26 +124,19 @@ Options parse_options(int argc, char** argv) {
         const std::string option = argv[i];
         if (option == "--port") {
             options.port = static_cast<int>(number_argument(argc, argv, i));
-        }
-        else if (option == "--t1") {
+        } else if (option == "--t1") {
             options.t1_only = true;
-        }
-        else if (option == "--extra-bytes") {
+        } else if (option == "--extra-bytes") {
             options.extra_bytes = static_cast<int>(number_argument(argc, argv, i));
-        }
-        else if (option == "--drop-after") {
+        } else if (option == "--drop-after") {
             options.drop_after = number_argument(argc, argv, i);
-        }
-        else if (option == "--delay-ms") {
+        } else if (option == "--delay-ms") {
             options.delay_ms = static_cast<int>(number_argument(argc, argv, i));
-        }
-        else if (option == "--seed") {
+        } else if (option == "--seed") {
             options.seed = static_cast<std::uint32_t>(number_argument(argc, argv, i));
-        }
-        else if (option == "--log" && i + 1 < argc) {
+        } else if (option == "--log" && i + 1 < argc) {
             options.log_path = argv[++i];
-        }
-        else {
+        } else {
             usage();
         }
     }
@@ -278,9 +271,10 @@ Bytes answer_command(CardState& card, const Bytes& command) {
         if (card.tries_left == 0) {
             return status(0x69, 0x83);
         }
-        if (p3 == 0) {  // asks for the tries left
-            return card.pin_verified ? status(0x90, 0x00)
-                                     : status(0x63, static_cast<std::uint8_t>(0xC0 | card.tries_left));
+        if (p3 == 0) { // asks for the tries left
+            return card.pin_verified
+                       ? status(0x90, 0x00)
+                       : status(0x63, static_cast<std::uint8_t>(0xC0 | card.tries_left));
         }
         if (data == pin_code) {
             card.tries_left = pin_tries;

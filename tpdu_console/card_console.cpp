@@ -57,9 +57,8 @@ void connect_card(CardConnection& connection) {
     std::printf("Smartcard Reader : %s\n\n", first_reader);
     std::fflush(stdout);
     DWORD active_protocol = 0;
-    if (SCardConnectA(connection.context, first_reader, SCARD_SHARE_EXCLUSIVE,
-                      SCARD_PROTOCOL_T0, &connection.card,
-                      &active_protocol) != SCARD_S_SUCCESS) {
+    if (SCardConnectA(connection.context, first_reader, SCARD_SHARE_EXCLUSIVE, SCARD_PROTOCOL_T0,
+                      &connection.card, &active_protocol) != SCARD_S_SUCCESS) {
         fail_and_exit("Failed SCardConnect\n");
     }
     connection.active_protocol = static_cast<std::uint32_t>(active_protocol);

@@ -20,9 +20,7 @@ inline LONG SCardListReadersA(SCARDCONTEXT context, LPCSTR groups, LPSTR readers
 }
 
 inline LONG SCardConnectA(SCARDCONTEXT context, LPCSTR reader, DWORD share_mode,
-                          DWORD preferred_protocols, LPSCARDHANDLE card,
-                          LPDWORD active_protocol) {
-    return SCardConnect(context, reader, share_mode, preferred_protocols, card,
-                        active_protocol);
+                          DWORD preferred_protocols, LPSCARDHANDLE card, LPDWORD active_protocol) {
+    return SCardConnect(context, reader, share_mode, preferred_protocols, card, active_protocol);
 }
 #endif

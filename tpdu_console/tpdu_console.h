@@ -12,14 +12,14 @@ constexpr int send_buffer_size = 256;
 constexpr int receive_buffer_size = 258;
 
 struct Tpdu {
-    std::uint8_t send_buffer[send_buffer_size];  // CLA INS P1 P2 P3, then data
-    std::uint32_t send_length;                   // bytes of send_buffer sent
-    std::uint32_t expected_length;  // in: answer bytes expected; out: received
+    std::uint8_t send_buffer[send_buffer_size]; // CLA INS P1 P2 P3, then data
+    std::uint32_t send_length;                  // bytes of send_buffer sent
+    std::uint32_t expected_length;              // in: answer bytes expected; out: received
 };
 
 enum class TransferClass {
-    ReaderToCard,  // header and P3 data bytes; the card answers status only
-    CardToReader,  // header alone; the card answers P3 bytes and status
+    ReaderToCard, // header and P3 data bytes; the card answers status only
+    CardToReader, // header alone; the card answers P3 bytes and status
     Unlisted
 };
 
@@ -37,7 +37,7 @@ void build_tpdu(const LineBuffer& line, Tpdu& tpdu);
 
 struct CardConnection {
     SCARDCONTEXT context;
-    LPSTR reader_list;  // multi-string allocated by the PC/SC layer
+    LPSTR reader_list; // multi-string allocated by the PC/SC layer
     SCARDHANDLE card;
     std::uint32_t active_protocol;
     LineBuffer line;

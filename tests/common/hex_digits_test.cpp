@@ -26,8 +26,8 @@ TEST(HexDigitValue, NamedCharacters) {
         char c;
         int value;
     };
-    const Case cases[] = {{'0', 0},    {'9', 9},    {'A', 10},   {'F', 15},  {'a', 0x2A},
-                          {'f', 0x2F}, {' ', 0xF0}, {'\0', 0xD0}, {':', 3},   {'@', 9}};
+    const Case cases[] = {{'0', 0},    {'9', 9},    {'A', 10},    {'F', 15}, {'a', 0x2A},
+                          {'f', 0x2F}, {' ', 0xF0}, {'\0', 0xD0}, {':', 3},  {'@', 9}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(1, c.c));
         EXPECT_EQ(hex_digit_value(c.c), c.value);

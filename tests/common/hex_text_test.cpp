@@ -84,7 +84,8 @@ TEST(ReadLine, SplitsTheInputIntoLines) {
         {"255 characters and CR LF fit", full_line + "\r\n", "[" + full_line + "]<end>"},
         {"over-long line cut, its rest dropped", long_line + "\nNEXT\n",
          "long[" + long_line.substr(0, 255) + "][NEXT]<end>"},
-        {"over-long line at end of input", long_line, "long[" + long_line.substr(0, 255) + "]<end>"},
+        {"over-long line at end of input", long_line,
+         "long[" + long_line.substr(0, 255) + "]<end>"},
         {"NUL byte inside a line", std::string("AB\0CD\nEF\n", 9), "[AB][EF]<end>"},
     };
     for (const Case& c : cases) {

@@ -223,8 +223,7 @@ constexpr KnownAnswer substitution[] = {
 // clang-format on
 
 // Each case encrypts to its ciphertext and decrypts back to its plaintext.
-template <std::size_t count>
-void check_known_answers(const KnownAnswer (&cases)[count]) {
+template <std::size_t count> void check_known_answers(const KnownAnswer (&cases)[count]) {
     for (const KnownAnswer& known : cases) {
         SCOPED_TRACE("key " + hex_text(known.key) + ", plaintext " + hex_text(known.plaintext));
         std::uint8_t key[8];
@@ -243,7 +242,9 @@ void check_known_answers(const KnownAnswer (&cases)[count]) {
 }
 
 TEST(DesKnownAnswers, WorkedExamples) { check_known_answers(worked_examples); }
-TEST(DesKnownAnswers, VariablePlaintextAndInversePermutation) { check_known_answers(variable_plaintext); }
+TEST(DesKnownAnswers, VariablePlaintextAndInversePermutation) {
+    check_known_answers(variable_plaintext);
+}
 TEST(DesKnownAnswers, VariableKey) { check_known_answers(variable_key); }
 TEST(DesKnownAnswers, PermutationOperation) { check_known_answers(permutation_operation); }
 TEST(DesKnownAnswers, SubstitutionTable) { check_known_answers(substitution); }
@@ -261,8 +262,8 @@ TEST(DesProperties, ParityBitsDoNotMatter) {
         for (int i = 0; i < 8; ++i) {
             flipped_key[i] = static_cast<std::uint8_t>(flipped_key[i] ^ key[i]);
         }
-        SCOPED_TRACE("key " + hex_text(key) + ", with parity bits changed " + hex_text(flipped_key) +
-                     ", block " + hex_text(block));
+        SCOPED_TRACE("key " + hex_text(key) + ", with parity bits changed " +
+                     hex_text(flipped_key) + ", block " + hex_text(block));
 
         std::uint8_t encrypted[8];
         std::uint8_t encrypted_flipped[8];
@@ -342,7 +343,7 @@ struct PermutationCase {
     std::uint8_t table[64];
     int bit_count;
     std::uint64_t source;
-    std::uint64_t expected;  // the bit_count / 8 written bytes, left-justified
+    std::uint64_t expected; // the bit_count / 8 written bytes, left-justified
 };
 
 // clang-format off
@@ -383,7 +384,7 @@ struct EngineTableCase {
     const char* name;
     const std::uint8_t* table;
     int bit_count;
-    std::uint64_t source;  // only the bytes the table names are read
+    std::uint64_t source; // only the bytes the table names are read
     std::uint64_t expected;
 };
 
@@ -431,14 +432,14 @@ TEST(KeyRotations, SixteenLeftRotationsAreOneFullTurn) {
         KeyHalves halves = start;
         for (int round = 0; round < 16; ++round) {
             rotate_halves_left(halves, round);
-            ASSERT_TRUE(padding_is_zero(halves)) << "after left rotation " << round << ": "
-                                                 << hex_text(halves.bytes);
+            ASSERT_TRUE(padding_is_zero(halves))
+                << "after left rotation " << round << ": " << hex_text(halves.bytes);
         }
         ASSERT_EQ(hex_text(halves.bytes), hex_text(start.bytes)) << "after sixteen left rotations";
         for (int round = 15; round >= 0; --round) {
             rotate_halves_right(halves, round);
-            ASSERT_TRUE(padding_is_zero(halves)) << "after right rotation " << round << ": "
-                                                 << hex_text(halves.bytes);
+            ASSERT_TRUE(padding_is_zero(halves))
+                << "after right rotation " << round << ": " << hex_text(halves.bytes);
         }
         ASSERT_EQ(hex_text(halves.bytes), hex_text(start.bytes)) << "after sixteen right rotations";
     }
@@ -446,7 +447,7 @@ TEST(KeyRotations, SixteenLeftRotationsAreOneFullTurn) {
 
 struct RotationCase {
     const char* name;
-    int round;  // round 0 rotates by 1, round 2 by 2
+    int round; // round 0 rotates by 1, round 2 by 2
     std::uint64_t before;
     std::uint64_t after_left;
 };
@@ -474,15 +475,17 @@ TEST(KeyRotations, MoveBitsWithinEachHalf) {
 struct SboxCase {
     const char* name;
     std::uint8_t groups[8];
-    std::uint32_t expected;  // S1 in the top nibble, S8 in the bottom one
+    std::uint32_t expected; // S1 in the top nibble, S8 in the bottom one
 };
 
 constexpr SboxCase sbox_cases[] = {
     {"row 0, column 0 of every box", {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, 0xEFA72C4D},
-    {"the two low bits of a group are ignored", {0x03, 0x03, 0x03, 0x03, 0x03, 0x03, 0x03, 0x03},
+    {"the two low bits of a group are ignored",
+     {0x03, 0x03, 0x03, 0x03, 0x03, 0x03, 0x03, 0x03},
      0xEFA72C4D},
     {"row 3, column 15 of every box", {0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC, 0xFC}, 0xD9CE3DCB},
-    {"outer bits give row 3, column 0", {0x84, 0x84, 0x84, 0x84, 0x84, 0x84, 0x84, 0x84},
+    {"outer bits give row 3, column 0",
+     {0x84, 0x84, 0x84, 0x84, 0x84, 0x84, 0x84, 0x84},
      0xFD13B462},
     {"row 1 and row 2, column 1", {0x0C, 0x88, 0x0C, 0x88, 0x0C, 0x88, 0x0C, 0x88}, 0xFE76BE0B},
 };
@@ -492,9 +495,10 @@ TEST(SubstituteSboxes, PicksRowFromOuterBitsAndColumnFromInnerBits) {
         SCOPED_TRACE(each.name);
         std::uint8_t out[4] = {0xFF, 0xFF, 0xFF, 0xFF};
         substitute_sboxes(each.groups, out);
-        const std::uint8_t expected[4] = {
-            static_cast<std::uint8_t>(each.expected >> 24), static_cast<std::uint8_t>(each.expected >> 16),
-            static_cast<std::uint8_t>(each.expected >> 8), static_cast<std::uint8_t>(each.expected)};
+        const std::uint8_t expected[4] = {static_cast<std::uint8_t>(each.expected >> 24),
+                                          static_cast<std::uint8_t>(each.expected >> 16),
+                                          static_cast<std::uint8_t>(each.expected >> 8),
+                                          static_cast<std::uint8_t>(each.expected)};
         EXPECT_EQ(hex_text(out), hex_text(expected));
     }
 }

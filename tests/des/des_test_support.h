@@ -26,8 +26,7 @@ inline std::string hex_text(const std::uint8_t* bytes, std::size_t count) {
     return text;
 }
 
-template <std::size_t count>
-std::string hex_text(const std::uint8_t (&bytes)[count]) {
+template <std::size_t count> std::string hex_text(const std::uint8_t (&bytes)[count]) {
     return hex_text(bytes, count);
 }
 
@@ -40,5 +39,6 @@ inline std::string hex_text(std::uint64_t value) {
 // Seeded, so that a failure can be reproduced.
 inline constexpr std::uint64_t random_seed = 0x5EED'0DE5'2024'0001;
 
-inline void random_bytes(std::mt19937_64& random, std::uint8_t (&bytes)[8]) { store_big_endian(random(), bytes); }
-
+inline void random_bytes(std::mt19937_64& random, std::uint8_t (&bytes)[8]) {
+    store_big_endian(random(), bytes);
+}

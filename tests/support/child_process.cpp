@@ -1,8 +1,8 @@
 #include "child_process.h"
 
 #include <cstdio>
-#include <poll.h>
 #include <cstdlib>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>

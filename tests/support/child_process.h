@@ -7,9 +7,9 @@
 #include <string>
 
 struct ChildResult {
-    std::string output;  // everything written to standard output
-    int exit_status;     // exit status, or -1 when the child did not exit
-    int signal_number;   // signal that ended the child, 0 when none
+    std::string output; // everything written to standard output
+    int exit_status;    // exit status, or -1 when the child did not exit
+    int signal_number;  // signal that ended the child, 0 when none
 };
 
 // Runs body in a child whose standard input holds input (then end of input)
@@ -21,8 +21,8 @@ ChildResult run_in_child(const std::string& input, const std::function<int()>& b
 // see what the program has shown before it waits for input.
 struct InteractiveChild {
     int pid;
-    int input_fd;   // the write end of the child's standard input
-    int output_fd;  // the read end of the child's standard output
+    int input_fd;  // the write end of the child's standard input
+    int output_fd; // the read end of the child's standard output
     std::string output;
 };
 

@@ -9,24 +9,23 @@
 
 namespace {
 
-const std::string banner =
-    "******************\n"
-    "*   TORVA TEST   *\n"
-    "******************\n"
-    "\n"
-    "Utilizzare per il comando la rappresentazione esadecimale TPDU \n"
-    "con caratteri maiuscoli, separando i bytes con spazi.\n"
-    "Il segnale acustico segnala che la sintassi non e' corretta e \n"
-    "che il comando deve essere ripetuto.\n"
-    "Per uscire dal programma digitare Invio a vuoto.\n"
-    "\n";
+const std::string banner = "******************\n"
+                           "*   TORVA TEST   *\n"
+                           "******************\n"
+                           "\n"
+                           "Utilizzare per il comando la rappresentazione esadecimale TPDU \n"
+                           "con caratteri maiuscoli, separando i bytes con spazi.\n"
+                           "Il segnale acustico segnala che la sintassi non e' corretta e \n"
+                           "che il comando deve essere ripetuto.\n"
+                           "Per uscire dal programma digitare Invio a vuoto.\n"
+                           "\n";
 
 const std::string reader_line = "Smartcard Reader : Reader A\n\n";
 const std::string connected = banner + reader_line;
 
-const std::vector<PcscCall> clean_session_calls = {
-    PcscCall::Establish, PcscCall::ListReaders, PcscCall::Connect, PcscCall::FreeMemory,
-    PcscCall::Disconnect, PcscCall::Release};
+const std::vector<PcscCall> clean_session_calls = {PcscCall::Establish,  PcscCall::ListReaders,
+                                                   PcscCall::Connect,    PcscCall::FreeMemory,
+                                                   PcscCall::Disconnect, PcscCall::Release};
 
 std::vector<PcscCall> calls_made() {
     const FakePcsc& state = fake_pcsc();
@@ -36,7 +35,7 @@ std::vector<PcscCall> calls_made() {
 ChildResult run_console_with(const std::string& input) { return run_in_child(input, run_console); }
 
 class ConsoleLoop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fake_pcsc_reset(); }
 };
 
@@ -136,7 +135,8 @@ TEST_F(ConsoleLoop, RefusedLinesSendNothingAndPromptAgain) {
 // The rest of an over-long line is never taken as the next command.
 TEST_F(ConsoleLoop, OverLongLineIsRefusedWhole) {
     const std::string valid_tail = " 00 C0 00 00 00";
-    const std::string long_line = std::string(255, ' ').replace(0, 14, "00 A4 00 00 00") + valid_tail;
+    const std::string long_line =
+        std::string(255, ' ').replace(0, 14, "00 A4 00 00 00") + valid_tail;
     const ChildResult result = run_console_with(long_line + "\n\n");
     EXPECT_EQ(result.output, connected + "-> \a-> ");
     EXPECT_EQ(fake_pcsc().transmit_count, 0);
@@ -152,7 +152,10 @@ struct SessionCase {
 
 TEST_F(ConsoleLoop, SendsExactlyTheTypedCommand) {
     const SessionCase cases[] = {
-        {"00 A4 00 00 02 3F 00", {0x00, 0xA4, 0x00, 0x00, 0x02, 0x3F, 0x00}, 2, {0x61, 0x15},
+        {"00 A4 00 00 02 3F 00",
+         {0x00, 0xA4, 0x00, 0x00, 0x02, 0x3F, 0x00},
+         2,
+         {0x61, 0x15},
          "<- 61 15 \n\n"},
         {"00 B2 01 04 0A",
          {0x00, 0xB2, 0x01, 0x04, 0x0A},
@@ -162,11 +165,20 @@ TEST_F(ConsoleLoop, SendsExactlyTheTypedCommand) {
         {"00 B2 01 04 0A", {0x00, 0xB2, 0x01, 0x04, 0x0A}, 12, {0x6A, 0x83}, "<- 6A 83 \n\n"},
         {"00 C0 00 00 00", {0x00, 0xC0, 0x00, 0x00, 0x00}, 2, {0x90, 0x00}, "<- 90 00 \n\n"},
         {"00 A4 00 00 00", {0x00, 0xA4, 0x00, 0x00, 0x00}, 2, {0x67, 0x00}, "<- 67 00 \n\n"},
-        {"00 20 00 81 04 31 32 33 34 35", {0x00, 0x20, 0x00, 0x81, 0x04, 0x31, 0x32, 0x33, 0x34},
-         2, {0x63, 0xC2}, "<- 63 C2 \n\n"},
-        {"80 CA 9F 7F 03 ", {0x80, 0xCA, 0x9F, 0x7F, 0x03}, 5, {0xAA, 0xBB, 0xCC, 0x90, 0x00},
+        {"00 20 00 81 04 31 32 33 34 35",
+         {0x00, 0x20, 0x00, 0x81, 0x04, 0x31, 0x32, 0x33, 0x34},
+         2,
+         {0x63, 0xC2},
+         "<- 63 C2 \n\n"},
+        {"80 CA 9F 7F 03 ",
+         {0x80, 0xCA, 0x9F, 0x7F, 0x03},
+         5,
+         {0xAA, 0xBB, 0xCC, 0x90, 0x00},
          "<- AA BB CC 90 00 \n\n"},
-        {"80 E0 00 00 01 7E", {0x80, 0xE0, 0x00, 0x00, 0x01, 0x7E}, 2, {0x90, 0x00},
+        {"80 E0 00 00 01 7E",
+         {0x80, 0xE0, 0x00, 0x00, 0x01, 0x7E},
+         2,
+         {0x90, 0x00},
          "<- 90 00 \n\n"},
         {"00 84 00 00 08", {0x00, 0x84, 0x00, 0x00, 0x08}, 10, {}, "<- \n\n"},
     };

@@ -133,7 +133,8 @@ LONG SCardTransmit(SCARDHANDLE card, const SCARD_IO_REQUEST* send_pci, LPCBYTE s
     exchange.receive_length_in = *receive_length;
     exchange.send_pci_is_t0 = send_pci == SCARD_PCI_T0;
     exchange.receive_pci_is_null = receive_pci == nullptr;
-    std::memcpy(exchange.sent, send_buffer, send_length < fake_max_bytes ? send_length : fake_max_bytes);
+    std::memcpy(exchange.sent, send_buffer,
+                send_length < fake_max_bytes ? send_length : fake_max_bytes);
     if (result != SCARD_S_SUCCESS) {
         return result;
     }

@@ -19,7 +19,7 @@ struct FakeExchange {
     // What the console sent.
     std::uint8_t sent[fake_max_bytes];
     DWORD send_length;
-    DWORD receive_length_in;       // the in-out length as handed in
+    DWORD receive_length_in; // the in-out length as handed in
     bool send_pci_is_t0;
     bool receive_pci_is_null;
     // What the card answers to it.
@@ -28,8 +28,8 @@ struct FakeExchange {
 };
 
 struct FakePcsc {
-    LONG results[pcsc_call_kinds];  // returned by each call, SCARD_S_SUCCESS by default
-    char reader_list[128];          // the multi-string ListReaders hands out
+    LONG results[pcsc_call_kinds]; // returned by each call, SCARD_S_SUCCESS by default
+    char reader_list[128];         // the multi-string ListReaders hands out
 
     PcscCall calls[fake_max_calls];
     int call_count;
@@ -43,7 +43,7 @@ struct FakePcsc {
     DWORD preferred_protocols;
     bool freed_the_list;
     DWORD disposition;
-    bool handles_match;  // every call got the handles handed out before
+    bool handles_match; // every call got the handles handed out before
 
     // A real layer fails a transmit whose answer does not fit the in-out
     // length. For the fuzz target the fake can instead cut the answer to the

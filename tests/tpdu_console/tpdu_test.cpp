@@ -70,7 +70,7 @@ TEST(ClassifyIns, EveryCodeOfTheTableAndNoOther) {
 struct AcceptedCase {
     const char* name;
     std::string line;
-    std::string sent;  // the bytes to send, as printed
+    std::string sent; // the bytes to send, as printed
     std::uint32_t send_length;
     std::uint32_t expected_length;
 };
