@@ -49,7 +49,9 @@ void connect_card(CardConnection& connection) {
     connection.reader_list = nullptr;
     if (SCardListReadersA(connection.context, nullptr,
                           reinterpret_cast<LPSTR>(&connection.reader_list),
-                          &list_length) != SCARD_S_SUCCESS) {
+                          &list_length) != SCARD_S_SUCCESS ||
+        connection.reader_list == nullptr) {
+        // A layer that reports success without a list has given no reader.
         fail_and_exit("Failed SCardListReaders\n");
     }
     // The list is a multi-string: its first string is the first reader.

@@ -114,6 +114,16 @@ TEST_F(ConsoleLoop, AnyNonZeroResultIsAFailure) {
     }
 }
 
+// A layer that reports success but hands out no list must not make the
+// console print or connect to a reader that does not exist.
+TEST_F(ConsoleLoop, SuccessWithoutAReaderListIsAListFailure) {
+    fake_pcsc().list_without_readers = true;
+    const ChildResult result = run_console_with("\n");
+    EXPECT_EQ(result.output, banner + "Failed SCardListReaders\n");
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(calls_made().back(), PcscCall::ListReaders);
+}
+
 TEST_F(ConsoleLoop, AnswerLongerThanExpectedFailsTheTransmit) {
     const std::uint8_t answer[] = {0x01, 0x02, 0x03, 0x90, 0x00};
     fake_pcsc_answer(0, answer, sizeof answer);

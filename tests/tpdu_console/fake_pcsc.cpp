@@ -89,7 +89,8 @@ LONG SCardListReaders(SCARDCONTEXT context, LPCSTR groups, LPSTR readers, LPDWOR
     state.group_filter_null = groups == nullptr;
     state.list_length_in = *readers_length;
     const LONG result = record(PcscCall::ListReaders);
-    if (result == SCARD_S_SUCCESS && *readers_length == SCARD_AUTOALLOCATE) {
+    if (result == SCARD_S_SUCCESS && *readers_length == SCARD_AUTOALLOCATE &&
+        !state.list_without_readers) {
         // With SCARD_AUTOALLOCATE the argument is where the list's address goes.
         *reinterpret_cast<char**>(readers) = state.reader_list;
         *readers_length = sizeof state.reader_list;

@@ -30,6 +30,7 @@ struct FakeExchange {
 struct FakePcsc {
     LONG results[pcsc_call_kinds]; // returned by each call, SCARD_S_SUCCESS by default
     char reader_list[128];         // the multi-string ListReaders hands out
+    bool list_without_readers;     // success, but no list handed out
 
     PcscCall calls[fake_max_calls];
     int call_count;
