@@ -11,7 +11,6 @@ virtual_prefix="Virtual PCD"
 first_virtual_reader="Virtual PCD 00 00"
 
 bash scripts/install_packages.sh
-bash scripts/pcsc_stack.sh install
 bash scripts/build.sh "$build_dir" >/dev/null
 
 probe="$build_dir/testcard/reader_probe"

@@ -3,8 +3,8 @@
 # vsmartcard (vpcd), which offers the readers "Virtual PCD 00 00" (TCP port
 # 35963) and "Virtual PCD 00 01" (35964) for the virtual test card.
 #
-#   scripts/pcsc_stack.sh install   installs pcscd, vpcd, libpcsclite-dev and
-#                                   pkg-config when one of them is missing
+#   scripts/pcsc_stack.sh install   installs pcscd, vpcd and the rest of the
+#                                   project's packages when missing
 #   scripts/pcsc_stack.sh start     starts pcscd unless it runs already, and
 #                                   remembers that it did; waits for its socket
 #   scripts/pcsc_stack.sh stop      stops pcscd only when start started it
@@ -16,7 +16,6 @@
 # reader configuration folder without the virtual readers).
 # The script can also be sourced; the commands are then functions pcsc_*.
 
-pcsc_packages=(pcscd vsmartcard-vpcd libpcsclite-dev pkg-config)
 pcsc_socket=/run/pcscd/pcscd.comm
 pcsc_state=${PCSC_STACK_STATE:-/tmp/pcsc_stack.$(id -u).started}
 pcsc_wait_seconds=${PCSC_STACK_WAIT_SECONDS:-20}
@@ -27,19 +26,9 @@ pcsc_as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# The project's package script installs the stack with everything else.
 pcsc_install() {
-    local missing=() package
-    for package in "${pcsc_packages[@]}"; do
-        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-            missing+=("$package")
-        fi
-    done
-    if [ ${#missing[@]} -eq 0 ]; then
-        return 0
-    fi
-    pcsc_say "installing ${missing[*]}"
-    pcsc_as_root apt-get update &&
-        pcsc_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+    bash "$(dirname "${BASH_SOURCE[0]}")/install_packages.sh"
 }
 
 # A pcscd process that is alive (not a zombie waiting to be reaped).
