@@ -22,24 +22,3 @@ wineboot --init >/dev/null 2>&1 || true
 ctest --test-dir build-windows --output-on-failure --timeout 300
 [[ -x build/des_tool/des_tool ]] || scripts/build.sh build
 bash tests/windows/compare_dialogues.sh build build-windows
-
-# Wine's WinSCard reaches no PC/SC service: the console must show its banner,
-# one failure message, and end with status 1.
-set +e
-output=$(printf '\n' | timeout 120 wine build-windows/tpdu_console/tpdu_console.exe)
-status=$?
-set -e
-banner_lines=$(printf '%s\n' "$output" | head -n 10 | md5sum)
-expected_banner=$(printf '%s\n' '******************' '*   TORVA TEST   *' '******************' '' \
-  'Utilizzare per il comando la rappresentazione esadecimale TPDU ' \
-  'con caratteri maiuscoli, separando i bytes con spazi.' \
-  "Il segnale acustico segnala che la sintassi non e' corretta e " \
-  "che il comando deve essere ripetuto." 'Per uscire dal programma digitare Invio a vuoto.' '' | md5sum)
-last_line=$(printf '%s\n' "$output" | tail -n 1)
-if [[ $status -eq 1 && "$banner_lines" == "$expected_banner" && "$last_line" == Failed\ SCard* ]]; then
-  echo "tpdu_console.exe under Wine: banner, '$last_line', status 1"
-else
-  echo "tpdu_console.exe under Wine: unexpected (status $status):"
-  printf '%s\n' "$output"
-  exit 1
-fi
