@@ -1,5 +1,6 @@
 #include "child_process.h"
 #include "hex_text.h"
+#include "printed_hex.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +11,6 @@
 
 namespace {
 
-std::string hex_of(const std::string& bytes) {
-    std::string text;
-    char pair[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(pair, sizeof pair, "%02X ", c);
-        text += pair;
-    }
-    return text;
-}
-
 TEST(PrintHexByte, EveryByteAsTwoUpperCaseDigitsAndASpace) {
     const ChildResult result = run_in_child("", [] {
         for (int b = 0; b < 256; ++b) {
@@ -27,11 +18,11 @@ TEST(PrintHexByte, EveryByteAsTwoUpperCaseDigitsAndASpace) {
         }
         return 0;
     });
-    std::string all_bytes;
+    std::uint8_t all_bytes[256];
     for (int b = 0; b < 256; ++b) {
-        all_bytes += static_cast<char>(b);
+        all_bytes[b] = static_cast<std::uint8_t>(b);
     }
-    EXPECT_EQ(result.output, hex_of(all_bytes));
+    EXPECT_EQ(result.output, printed_hex(all_bytes, sizeof all_bytes));
     EXPECT_EQ(result.output.substr(0, 3), "00 ");
     EXPECT_EQ(result.output.substr(5 * 3, 3), "05 ");
     EXPECT_EQ(result.output.substr(0xAB * 3, 3), "AB ");

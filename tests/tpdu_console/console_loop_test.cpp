@@ -1,5 +1,6 @@
 #include "child_process.h"
 #include "fake_pcsc.h"
+#include "printed_hex.h"
 #include "tpdu_console.h"
 
 #include <gtest/gtest.h>
@@ -212,18 +213,14 @@ TEST_F(ConsoleLoop, SendsExactlyTheTypedCommand) {
 
 // All 257 bytes of the longest answer are received and printed.
 TEST_F(ConsoleLoop, LongestAnswerFitsTheReceiveBuffer) {
-    std::vector<std::uint8_t> answer(257);
-    std::string printed = "<- ";
-    char pair[4];
+    std::uint8_t answer[257];
     for (int i = 0; i < 257; ++i) {
         answer[i] = static_cast<std::uint8_t>(i * 7);
-        std::snprintf(pair, sizeof pair, "%02X ", answer[i]);
-        printed += pair;
     }
-    fake_pcsc_answer(0, answer.data(), 257);
+    fake_pcsc_answer(0, answer, sizeof answer);
     const ChildResult result = run_console_with("00 84 00 00 FF\n\n");
     EXPECT_EQ(fake_pcsc().exchanges[0].receive_length_in, 257u);
-    EXPECT_EQ(result.output, connected + "-> " + printed + "\n\n-> ");
+    EXPECT_EQ(result.output, connected + "-> <- " + printed_hex(answer, sizeof answer) + "\n\n-> ");
 }
 
 TEST_F(ConsoleLoop, SessionOfSeveralCommandsKeepsNoStaleBytes) {

@@ -1,4 +1,5 @@
 #include "child_process.h"
+#include "printed_hex.h"
 #include "tpdu_console.h"
 
 #include <gtest/gtest.h>
@@ -9,16 +10,6 @@
 #include <vector>
 
 namespace {
-
-std::string hex_of(const std::uint8_t* bytes, std::uint32_t count) {
-    std::string text;
-    char pair[4];
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::snprintf(pair, sizeof pair, "%02X ", bytes[i]);
-        text += pair;
-    }
-    return text;
-}
 
 void fill_line(LineBuffer& line, const std::string& text) {
     std::memset(line, 0, sizeof line);
@@ -106,7 +97,7 @@ TEST(CommandLine, AcceptedLinesBecomeTheseCommands) {
         build_tpdu(line, tpdu);
         EXPECT_EQ(tpdu.send_length, c.send_length);
         EXPECT_EQ(tpdu.expected_length, c.expected_length);
-        EXPECT_EQ(hex_of(tpdu.send_buffer, tpdu.send_length), c.sent);
+        EXPECT_EQ(printed_hex(tpdu.send_buffer, tpdu.send_length), c.sent);
         // Nothing past the sent bytes is written.
         EXPECT_EQ(tpdu.send_buffer[tpdu.send_length], 0xEE);
     }
