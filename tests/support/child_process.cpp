@@ -28,22 +28,10 @@ int input_file(const std::string& input) {
     return fd;
 }
 
-void wait_for_end(pid_t child, ChildResult& result) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (WIFEXITED(status)) {
-        result.exit_status = WEXITSTATUS(status);
-    }
-    if (WIFSIGNALED(status)) {
-        result.signal_number = WTERMSIG(status);
-    }
-}
-
-} // namespace
-
-ChildResult run_in_child(const std::string& input, const std::function<int()>& body) {
+// Forks a child that reads standard input from child_input (the parent's copy
+// of it is closed) and writes standard output into a pipe.
+InteractiveChild fork_child(int child_input, int parent_input, const std::function<int()>& body) {
     std::fflush(stdout);
-    const int stdin_fd = input_file(input);
     int output_pipe[2];
     if (pipe(output_pipe) != 0) {
         std::abort();
@@ -53,52 +41,34 @@ ChildResult run_in_child(const std::string& input, const std::function<int()>& b
         std::abort();
     }
     if (child == 0) {
-        dup2(stdin_fd, 0);
+        dup2(child_input, 0);
         dup2(output_pipe[1], 1);
-        close(stdin_fd);
+        close(child_input);
+        if (parent_input >= 0) {
+            close(parent_input);
+        }
         close(output_pipe[0]);
         close(output_pipe[1]);
         std::exit(body());
     }
-    close(stdin_fd);
+    close(child_input);
     close(output_pipe[1]);
-    ChildResult result{"", -1, 0};
-    char chunk[4096];
-    for (;;) {
-        const ssize_t n = read(output_pipe[0], chunk, sizeof chunk);
-        if (n <= 0) {
-            break;
-        }
-        result.output.append(chunk, static_cast<size_t>(n));
-    }
-    close(output_pipe[0]);
-    wait_for_end(child, result);
-    return result;
+    return InteractiveChild{child, parent_input, output_pipe[0], ""};
+}
+
+} // namespace
+
+ChildResult run_in_child(const std::string& input, const std::function<int()>& body) {
+    InteractiveChild child = fork_child(input_file(input), -1, body);
+    return finish_child(child);
 }
 
 InteractiveChild start_child(const std::function<int()>& body) {
-    std::fflush(stdout);
     int input_pipe[2];
-    int output_pipe[2];
-    if (pipe(input_pipe) != 0 || pipe(output_pipe) != 0) {
+    if (pipe(input_pipe) != 0) {
         std::abort();
     }
-    const pid_t child = fork();
-    if (child < 0) {
-        std::abort();
-    }
-    if (child == 0) {
-        dup2(input_pipe[0], 0);
-        dup2(output_pipe[1], 1);
-        close(input_pipe[0]);
-        close(input_pipe[1]);
-        close(output_pipe[0]);
-        close(output_pipe[1]);
-        std::exit(body());
-    }
-    close(input_pipe[0]);
-    close(output_pipe[1]);
-    return InteractiveChild{child, input_pipe[1], output_pipe[0], ""};
+    return fork_child(input_pipe[0], input_pipe[1], body);
 }
 
 bool read_until(InteractiveChild& child, const std::string& text, int hang_guard_ms) {
@@ -127,7 +97,9 @@ void send_input(InteractiveChild& child, const std::string& text) {
 }
 
 ChildResult finish_child(InteractiveChild& child) {
-    close(child.input_fd);
+    if (child.input_fd >= 0) {
+        close(child.input_fd);
+    }
     ChildResult result{child.output, -1, 0};
     char chunk[4096];
     for (;;) {
@@ -138,6 +110,13 @@ ChildResult finish_child(InteractiveChild& child) {
         result.output.append(chunk, static_cast<size_t>(n));
     }
     close(child.output_fd);
-    wait_for_end(child.pid, result);
+    int status = 0;
+    waitpid(child.pid, &status, 0);
+    if (WIFEXITED(status)) {
+        result.exit_status = WEXITSTATUS(status);
+    }
+    if (WIFSIGNALED(status)) {
+        result.signal_number = WTERMSIG(status);
+    }
     return result;
 }

@@ -21,7 +21,7 @@ ChildResult run_in_child(const std::string& input, const std::function<int()>& b
 // see what the program has shown before it waits for input.
 struct InteractiveChild {
     int pid;
-    int input_fd;  // the write end of the child's standard input
+    int input_fd;  // the write end of the child's standard input (-1: none)
     int output_fd; // the read end of the child's standard output
     std::string output;
 };
