@@ -97,7 +97,7 @@ class Stack:
 
     def __init__(self, build):
         self.build = build
-        self.state = tempfile.mktemp(prefix="bench-pcscd.")
+        self.state = os.path.join(tempfile.mkdtemp(prefix="bench-pcscd."), "started")
         self.card = None
 
     def __enter__(self):
